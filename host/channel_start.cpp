@@ -1,0 +1,70 @@
+#include "host/channel_start.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "host/banner.h"
+#include "host/driver_instance.h"
+#include "orbkit.h"
+#include "serial/port_access.h"
+
+namespace kelnf {
+namespace {
+
+// The name as given, cut to the 12 bytes of the start record so a name without a terminator
+// is never read past the record.
+struct PrintableName {
+    char text[kPortNameBytes + 1];
+};
+
+PrintableName PrintableNameOf(const char (&portName)[kPortNameBytes]) {
+    PrintableName printable{};
+    std::memcpy(printable.text, portName, kPortNameBytes);
+    printable.text[kPortNameBytes] = '\0';
+    return printable;
+}
+
+bool HasTerminator(const char (&portName)[kPortNameBytes]) {
+    return std::memchr(portName, '\0', kPortNameBytes) != nullptr;
+}
+
+} // namespace
+
+int32_t StartChannel(const DriverRequest &request) {
+    DriverInstance &instance = InstanceOf(request);
+    const StartArgs &args = *static_cast<const StartArgs *>(request.args);
+
+    instance.enabled = args.enable;
+    if (args.enable == 0)
+        return KEL_RESULT_DONE;
+
+    PortSettings settings{};
+    std::memcpy(settings.name, args.portName, kPortNameBytes);
+    settings.line = args.line;
+    settings.controlFlags = kControlFlagsLinesOff;
+
+    PortHandle handle = nullptr;
+    if (!HasTerminator(args.portName) || PortOpen(settings, &handle) != kPortOk) {
+        err(kDriverLogLevel, "KEL%s : Fail to open %s", kDriverName, PrintableNameOf(args.portName).text);
+        return KEL_RESULT_FAILED;
+    }
+
+    instance.port = handle;
+    ImageClear(instance.image);
+    RegisterWrite(instance.image.R, 0);
+    RegisterWrite(instance.image.C, 1);
+    instance.settings = settings;
+    instance.readTimeout = args.readTimeout;
+    instance.instanceNumber = static_cast<uint8_t>(request.instanceNumber & 0xFF);
+
+    char clientName[32];
+    std::snprintf(clientName, sizeof clientName, "KelNF No_%.2d", request.instanceNumber);
+    if (Orb5MkClient(clientName, 1, 0, &instance.clientId) != 0)
+        return KEL_RESULT_REFUSED;
+
+    // This build has no way to start the receive thread.
+    err(kDriverLogLevel, "KelNF : Can Not open Unsolicetd thread !!!");
+    return KEL_RESULT_FAILED;
+}
+
+} // namespace kelnf

@@ -1,0 +1,74 @@
+// The driver as a host sees it: libkelnf.so and liborbkit.so loaded with dlopen, host-owned
+// instance memory sized by operation 14, and the driver's log lines caught by a sink.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "kelnf.h"
+#include "orbkit.h"
+
+namespace kelnf::testing {
+
+struct DriverLibrary {
+    int32_t (*kelMain)(DriverRequest *request);
+    void (*setLogSink)(OrbKitLogSink sink, void *context);
+};
+
+// Loads both libraries once per process, the driver first, and aborts the test run if either
+// cannot be loaded.
+const DriverLibrary &Driver();
+
+int32_t Call(int32_t operation, void *instance, void *args, int32_t instanceNumber = 0);
+
+DriverInfo Describe();
+
+// A zeroed, suitably aligned instance block of the size the driver reports.
+class HostInstance {
+  public:
+    HostInstance();
+    void *get() { return storage_.get(); }
+    std::size_t size() const { return size_; }
+    std::vector<unsigned char> Bytes() const;
+
+  private:
+    std::size_t size_;
+    std::unique_ptr<std::max_align_t[]> storage_;
+};
+
+// Collects the driver's log lines while it exists.
+class LogCapture {
+  public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture &) = delete;
+    LogCapture &operator=(const LogCapture &) = delete;
+
+    std::vector<std::string> Lines() const;
+
+  private:
+    static void Sink(int level, const char *line, void *context);
+    mutable std::mutex lock_;
+    std::vector<std::string> lines_;
+};
+
+// Operation 3 on `text`; the TagAddress starts filled with 0xA5 so untouched bytes show.
+struct CheckedAddress {
+    int32_t result;
+    TagAddress record;
+};
+CheckedAddress CheckAddress(const char *text);
+
+// Operations 5 and 7 through a TagAccess built as a host builds it.
+int32_t ReadValue(HostInstance &instance, int32_t type, int32_t index, uint16_t *value);
+int32_t WriteValue(HostInstance &instance, int32_t type, int32_t index, uint16_t value);
+
+// Reads an address's current value, failing the test if the address or the read is refused.
+uint16_t ReadAddress(HostInstance &instance, const char *address);
+void WriteAddress(HostInstance &instance, const char *address, uint16_t value);
+
+} // namespace kelnf::testing
