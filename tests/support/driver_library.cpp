@@ -60,7 +60,7 @@ DriverInfo Describe() {
 
 HostInstance::HostInstance()
     : size_(Describe().instanceSize),
-      storage_(new std::max_align_t[(size_ + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t)]()) {}
+      storage_(new uint64_t[(size_ + sizeof(uint64_t) - 1) / sizeof(uint64_t)]()) {}
 
 std::vector<unsigned char> HostInstance::Bytes() const {
     const auto *bytes = reinterpret_cast<const unsigned char *>(storage_.get());

@@ -37,7 +37,7 @@ class HostInstance {
 
   private:
     std::size_t size_;
-    std::unique_ptr<std::max_align_t[]> storage_;
+    std::unique_ptr<uint64_t[]> storage_; // 8-byte aligned, as the instance record needs
 };
 
 // Collects the driver's log lines while it exists.
