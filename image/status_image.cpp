@@ -1,6 +1,7 @@
 #include "image/status_image.h"
 
 #include <atomic>
+#include <cstddef>
 
 namespace kelnf {
 namespace {
@@ -13,40 +14,34 @@ template <typename Word> void Store(Word &word, Word value) {
     std::atomic_ref<Word>(word).store(value, std::memory_order_relaxed);
 }
 
-bool IsPoint(int32_t index) { return index >= 0 && index < kPointWords; }
-bool IsTrouble(int32_t index) { return index >= 0 && index < kTroubleWords; }
+// One table of words, every index checked against its bound.
+template <std::size_t Words> bool InTable(const uint16_t (&)[Words], int32_t index) {
+    return index >= 0 && static_cast<std::size_t>(index) < Words;
+}
+
+template <std::size_t Words> uint16_t WordRead(const uint16_t (&table)[Words], int32_t index) {
+    return InTable(table, index) ? Load(table[index]) : 0;
+}
+
+template <std::size_t Words> void WordSet(uint16_t (&table)[Words], int32_t index, uint16_t bits) {
+    if (InTable(table, index))
+        std::atomic_ref<uint16_t>(table[index]).fetch_or(bits, std::memory_order_relaxed);
+}
+
+template <std::size_t Words> void WordClear(uint16_t (&table)[Words], int32_t index, uint16_t bits) {
+    if (InTable(table, index))
+        std::atomic_ref<uint16_t>(table[index]).fetch_and(static_cast<uint16_t>(~bits), std::memory_order_relaxed);
+}
 
 } // namespace
 
-uint16_t PointRead(const StatusImage &image, int32_t index) {
-    return IsPoint(index) ? Load(image.points[index]) : 0;
-}
+uint16_t PointRead(const StatusImage &image, int32_t index) { return WordRead(image.points, index); }
+void PointSet(StatusImage &image, int32_t index, uint16_t bits) { WordSet(image.points, index, bits); }
+void PointClear(StatusImage &image, int32_t index, uint16_t bits) { WordClear(image.points, index, bits); }
 
-void PointSet(StatusImage &image, int32_t index, uint16_t bits) {
-    if (IsPoint(index))
-        std::atomic_ref<uint16_t>(image.points[index]).fetch_or(bits, std::memory_order_relaxed);
-}
-
-void PointClear(StatusImage &image, int32_t index, uint16_t bits) {
-    if (IsPoint(index))
-        std::atomic_ref<uint16_t>(image.points[index])
-            .fetch_and(static_cast<uint16_t>(~bits), std::memory_order_relaxed);
-}
-
-uint16_t TroubleRead(const StatusImage &image, int32_t index) {
-    return IsTrouble(index) ? Load(image.troubles[index]) : 0;
-}
-
-void TroubleSet(StatusImage &image, int32_t index, uint16_t bits) {
-    if (IsTrouble(index))
-        std::atomic_ref<uint16_t>(image.troubles[index]).fetch_or(bits, std::memory_order_relaxed);
-}
-
-void TroubleClear(StatusImage &image, int32_t index, uint16_t bits) {
-    if (IsTrouble(index))
-        std::atomic_ref<uint16_t>(image.troubles[index])
-            .fetch_and(static_cast<uint16_t>(~bits), std::memory_order_relaxed);
-}
+uint16_t TroubleRead(const StatusImage &image, int32_t index) { return WordRead(image.troubles, index); }
+void TroubleSet(StatusImage &image, int32_t index, uint16_t bits) { WordSet(image.troubles, index, bits); }
+void TroubleClear(StatusImage &image, int32_t index, uint16_t bits) { WordClear(image.troubles, index, bits); }
 
 uint8_t RegisterRead(const uint8_t &reg) { return Load(reg); }
 
