@@ -12,9 +12,10 @@
  * on that thread too, so it must be quick and must not call back into KelMain.
  *
  * Memory: the host provides the per-instance memory. Ask operation 14 for its size
- * (DriverInfo.instanceSize), allocate that many bytes, zero them and pass the block as
- * DriverRequest.instance on every call for that instance. The block's content is private to
- * the driver.
+ * (DriverInfo.instanceSize), allocate that many bytes aligned at least to the size of a
+ * pointer (malloc's alignment is enough), zero them and pass the block as
+ * DriverRequest.instance on every call for that instance. A null or misaligned block is
+ * refused by every operation that uses it. The block's content is private to the driver.
  */
 #ifndef KELNF_H
 #define KELNF_H
