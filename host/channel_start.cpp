@@ -45,7 +45,7 @@ int32_t StartChannel(const DriverRequest &request) {
 
     PortHandle handle = nullptr;
     if (!HasTerminator(args.portName) || PortOpen(settings, &handle) != kPortOk) {
-        err(kDriverLogLevel, "KEL%s : Fail to open %s", kDriverName, PrintableNameOf(args.portName).text);
+        err(ORBKIT_LEVEL_DRIVER, "KEL%s : Fail to open %s", kDriverName, PrintableNameOf(args.portName).text);
         return KEL_RESULT_FAILED;
     }
 
@@ -63,7 +63,7 @@ int32_t StartChannel(const DriverRequest &request) {
         return KEL_RESULT_REFUSED;
 
     // This build has no way to start the receive thread.
-    err(kDriverLogLevel, "KelNF : Can Not open Unsolicetd thread !!!");
+    err(ORBKIT_LEVEL_DRIVER, "KelNF : Can Not open Unsolicetd thread !!!");
     return KEL_RESULT_FAILED;
 }
 

@@ -7,8 +7,6 @@
 
 namespace kelnf {
 
-constexpr int kDriverLogLevel = 32;
-
 int32_t StartChannel(const DriverRequest &request);
 
 } // namespace kelnf
