@@ -1,6 +1,8 @@
 // Event records from the panel turned into status image changes: keywords by device kind,
 // trouble entries, number reading, "ALL SYSTEMS NORMAL" and "SYSTEM RESET".
 #include <cstring>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -166,6 +168,45 @@ TEST(RecordInterpretation, RecordMatchingNothingSetsOnlyC) {
         EXPECT_EQ(instance->image.G, 0x03);
         EXPECT_EQ(instance->image.R, 0);
         EXPECT_EQ(instance->image.C, 1);
+    }
+}
+
+// Whatever arrives on the line, a record changes at most one word (or clears the image) and
+// leaves the receive buffer as it was. Records are drawn from the fields' own vocabulary so
+// that keywords, kinds, markers and numbers meet in every combination.
+TEST(RecordInterpretation, ArbitraryRecordsChangeAtMostOneWord) {
+    const char *const keywords[] = {"ALARM:", "ACK AL", "CLR AL", "ACL AL", "TROUBL",
+                                    "ACK TB", "CLR TB", "ACL TB", "STATUS", "XYZZY!"};
+    const char *const kinds[] = {"MONITOR", "CONTROL", "SMOKE  ", "monitor"};
+    const char numberBytes[] = {'0', '5', '9', 'T', ' ', '\t', '-', '+', 'x', '\0', '\xFF'};
+    std::mt19937 random(20261211);
+    for (int trial = 0; trial < 20000; ++trial) {
+        auto instance = ZeroedInstance();
+        std::memset(&instance->image, 0x55, sizeof instance->image);
+        for (auto &byte : instance->rx)
+            byte = static_cast<uint8_t>(random());
+        RecordBuilder record(*instance);
+        record.Keyword(keywords[random() % 10]).Kind(kinds[random() % 4]);
+        for (int position = kPointNumberAt; position <= kRecordLast; ++position)
+            instance->rx[position] = static_cast<uint8_t>(numberBytes[random() % sizeof numberBytes]);
+        const bool normal = random() % 8 == 0;
+        if (normal)
+            record.AllNormal();
+        const std::vector<uint8_t> rxBefore(std::begin(instance->rx), std::end(instance->rx));
+        const std::vector<unsigned char> wordsBefore = WordsOf(instance->image);
+
+        record.Interpret();
+
+        ASSERT_EQ(std::vector<uint8_t>(std::begin(instance->rx), std::end(instance->rx)), rxBefore);
+        ASSERT_EQ(instance->image.C, 1);
+        if (normal)
+            continue;
+        const std::vector<unsigned char> wordsAfter = WordsOf(instance->image);
+        int changedWords = 0;
+        for (std::size_t at = 0; at < wordsAfter.size(); at += 2)
+            changedWords += wordsAfter[at] != wordsBefore[at] || wordsAfter[at + 1] != wordsBefore[at + 1];
+        ASSERT_LE(changedWords, 1) << "trial " << trial;
+        ASSERT_EQ(PointRead(instance->image, 1000), 0x5555) << "no record reaches point word 1000";
     }
 }
 
