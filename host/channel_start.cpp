@@ -49,10 +49,11 @@ int32_t StartChannel(const DriverRequest &request) {
         return KEL_RESULT_FAILED;
     }
 
-    instance.port = handle;
+    StorePort(instance, handle);
     ImageClear(instance.image);
     RegisterWrite(instance.image.R, 0);
     RegisterWrite(instance.image.C, 1);
+    PortSetReadTimeout(handle, static_cast<int32_t>(args.readTimeout));
     instance.settings = settings;
     instance.readTimeout = args.readTimeout;
     instance.instanceNumber = static_cast<uint8_t>(request.instanceNumber & 0xFF);

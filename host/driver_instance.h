@@ -3,6 +3,7 @@
 // sizes its memory from it, and the offsets are checked at compile time.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "image/status_image.h"
@@ -30,6 +31,16 @@ namespace kelnf {
 // The instance a request works on. Only for operations whose instance was checked non-null.
 inline DriverInstance &InstanceOf(const DriverRequest &request) {
     return *static_cast<DriverInstance *>(request.instance);
+}
+
+// The port field is shared by the host's threads and the receive thread: each reads it afresh
+// and whole, and a new handle is stored whole.
+inline PortHandle CurrentPort(DriverInstance &instance) {
+    return std::atomic_ref<PortHandle>(instance.port).load(std::memory_order_acquire);
+}
+
+inline void StorePort(DriverInstance &instance, PortHandle port) {
+    std::atomic_ref<PortHandle>(instance.port).store(port, std::memory_order_release);
 }
 
 } // namespace kelnf

@@ -1,6 +1,6 @@
 #include "panel/panel_commands.h"
 
-#include "serial/port_access.h"
+#include "serial/instance_port.h"
 
 namespace kelnf {
 

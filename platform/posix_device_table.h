@@ -1,0 +1,38 @@
+// The open comm devices of this process. A handle names a slot and the slot's generation, so
+// a handle that was closed never reaches a descriptor that a later open got. A call holds its
+// slot for as long as it runs; closing wakes the holders and the descriptor is released when
+// the last of them leaves.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/comm.h"
+
+namespace kelnf::platform {
+
+struct OpenDevice {
+    int fd;
+    int wakeFd; // readable once the device is closing
+    bool isTerminal;
+};
+
+// Enters an open device. `wakeRead`/`wakeWrite` are the two ends of a pipe that close writes
+// to. Null if every slot is taken; the caller then still owns the descriptors.
+CommHandle InsertDevice(int fd, int wakeRead, int wakeWrite, bool isTerminal);
+
+// Holds the device for one call: false for a handle that is unknown, stale or closing.
+bool HoldDevice(CommHandle handle, OpenDevice *device);
+void ReleaseDevice(CommHandle handle);
+
+// Marks the device closing, wakes every call inside it, and releases its descriptors now or
+// when the last call leaves. False for a handle that is unknown, stale or already closing.
+bool CloseDevice(CommHandle handle);
+
+// The device's timeouts and the state fields the terminal has no place for, read and written
+// as a whole under the table's lock. False for a handle that is not held open.
+bool LoadTimeouts(CommHandle handle, CommTimeouts *timeouts);
+bool StoreTimeouts(CommHandle handle, const CommTimeouts &timeouts);
+bool LoadKeptState(CommHandle handle, CommState *state);
+bool StoreKeptState(CommHandle handle, const CommState &state);
+
+} // namespace kelnf::platform
