@@ -24,6 +24,12 @@ bool ComPortNumber(const char *name, unsigned long *number) {
     return true;
 }
 
+// Absolute paths, and paths that say they are relative, are used as given; "pts/3" is not one
+// of them, so it opens /dev/pts/3 like every other bare name.
+bool IsPath(const char *name) {
+    return name[0] == '/' || std::strncmp(name, "./", 2) == 0 || std::strncmp(name, "../", 3) == 0;
+}
+
 bool Fits(int written) { return written > 0 && static_cast<std::size_t>(written) < kDevicePathBytes; }
 
 } // namespace
@@ -34,7 +40,7 @@ bool DevicePathOf(const char *name, char (&path)[kDevicePathBytes]) {
         return false;
     unsigned long comNumber = 0;
     int written = 0;
-    if (std::strchr(name, '/') != nullptr)
+    if (IsPath(name))
         written = std::snprintf(path, kDevicePathBytes, "%s", name);
     else if (std::strcmp(name, "NUL") == 0)
         written = std::snprintf(path, kDevicePathBytes, "/dev/null");

@@ -1,0 +1,86 @@
+#include "support/fault_comm.h"
+
+namespace kelnf::test {
+namespace {
+
+using namespace platform;
+
+FaultyComm *gActive = nullptr;
+
+const CommBackend &System() { return SystemCommBackend(); }
+
+CommHandle Open(const char *name) {
+    ++gActive->calls.open;
+    return System().open(name);
+}
+
+// A refused close still releases the device, so a test that injects it leaks nothing.
+bool Close(CommHandle h) {
+    ++gActive->calls.close;
+    bool closed = System().close(h);
+    return closed && !gActive->faults.failClose;
+}
+
+bool GetState(CommHandle h, CommState *s) {
+    ++gActive->calls.getState;
+    return !gActive->faults.failGetState && System().getState(h, s);
+}
+
+bool SetState(CommHandle h, const CommState *s) {
+    ++gActive->calls.setState;
+    gActive->lastStateWritten = *s;
+    return !gActive->faults.failSetState && System().setState(h, s);
+}
+
+bool GetTimeouts(CommHandle h, CommTimeouts *t) {
+    ++gActive->calls.getTimeouts;
+    return !gActive->faults.failGetTimeouts && System().getTimeouts(h, t);
+}
+
+bool SetTimeouts(CommHandle h, const CommTimeouts *t) {
+    ++gActive->calls.setTimeouts;
+    return !gActive->faults.failSetTimeouts && System().setTimeouts(h, t);
+}
+
+bool SetQueueSizes(CommHandle h, uint32_t in, uint32_t out) {
+    ++gActive->calls.setQueueSizes;
+    return !gActive->faults.failSetQueueSizes && System().setQueueSizes(h, in, out);
+}
+
+bool ClearError(CommHandle h, CommStatus *s) {
+    ++gActive->calls.clearError;
+    return !gActive->faults.failClearError && System().clearError(h, s);
+}
+
+uint32_t Limited(uint32_t count, int32_t atMost) {
+    return atMost >= 0 && count > static_cast<uint32_t>(atMost) ? static_cast<uint32_t>(atMost) : count;
+}
+
+bool Read(CommHandle h, void *b, uint32_t n, uint32_t *moved) {
+    ++gActive->calls.read;
+    *moved = 0;
+    return !gActive->faults.failRead && System().read(h, b, Limited(n, gActive->faults.readAtMost), moved);
+}
+
+bool Write(CommHandle h, const void *b, uint32_t n, uint32_t *moved) {
+    ++gActive->calls.write;
+    *moved = 0;
+    return !gActive->faults.failWrite && System().write(h, b, Limited(n, gActive->faults.writeAtMost), moved);
+}
+
+constexpr CommBackend kFaultyBackend = {Open,         Close,         GetState,   SetState, GetTimeouts,
+                                        SetTimeouts, SetQueueSizes, ClearError, Read,     Write};
+
+} // namespace
+
+FaultyComm::FaultyComm() {
+    gActive = this;
+    UseCommBackend(&kFaultyBackend);
+}
+
+FaultyComm::~FaultyComm() {
+    UseCommBackend(nullptr);
+    gActive = nullptr;
+}
+
+} // namespace kelnf::test
