@@ -1,18 +1,23 @@
 // Operation 1 as far as the host can see it before a port opens: the enable switch, and the
 // open-failure line reaching the host's log sink from the loaded driver.
+#include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "support/driver_library.h"
+#include "support/pseudo_terminal.h"
 
 namespace kelnf::testing {
 namespace {
 
 StartArgs StartRecord(const char *portName, uint32_t enable) {
     StartArgs args{};
-    std::strncpy(args.portName, portName, sizeof args.portName);
+    std::memcpy(args.portName, portName, std::min(std::strlen(portName), sizeof args.portName));
     args.enable = enable;
     args.readTimeout = 4;
     args.line = {9600, 8, 0, 0};
@@ -46,6 +51,37 @@ TEST(ChannelStart, UnterminatedPortNameIsRefusedWithoutReadingPastTheRecord) {
     std::memcpy(args.portName, "ABCDEFGHIJKL", 12); // no zero byte in the field
     EXPECT_EQ(Call(KEL_OP_START, instance.get(), &args), KEL_RESULT_FAILED);
     EXPECT_EQ(log.Lines(), std::vector<std::string>{"32 KELNF Fire Alarm System : Fail to open ABCDEFGHIJKL"});
+}
+
+// True if nobody holds the line: a second user could take it now.
+bool LineIsFree(const std::string &path) {
+    int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    bool free = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    close(fd);
+    return free;
+}
+
+TEST(ChannelStart, LineSettingsTheLineCannotTakeFailTheOpen) {
+    const LineSettings refused[] = {
+        {0, 8, 0, 0},    // zero baud
+        {9600, 9, 0, 0}, // 9 data bits
+        {9600, 8, 0, 7}, // parity code 7
+        {9600, 8, 1, 0}, // 1.5 stop bits with 8 data bits
+    };
+    for (const LineSettings &line : refused) {
+        test::PseudoTerminal pty;
+        LogCapture log;
+        HostInstance instance;
+        WriteAddress(instance, "321", 0x02);
+        StartArgs args = StartRecord(pty.portName().c_str(), 1);
+        args.line = line;
+        EXPECT_EQ(Call(KEL_OP_START, instance.get(), &args, 3), KEL_RESULT_FAILED);
+        EXPECT_EQ(log.Lines(), std::vector<std::string>{"32 KELNF Fire Alarm System : Fail to open " + pty.portName()});
+        EXPECT_EQ(ReadAddress(instance, "321"), 0x02) << "a failed start leaves the image";
+        EXPECT_TRUE(LineIsFree(pty.path())) << "a failed open holds no device";
+    }
 }
 
 } // namespace
