@@ -170,14 +170,21 @@ bool PosixSetState(CommHandle handle, const CommState *state) {
     return StoreKeptState(handle, *state);
 }
 
-bool PosixGetTimeouts(CommHandle handle, CommTimeouts *timeouts) { return LoadTimeouts(handle, timeouts); }
+// Timeouts and queues belong to comm devices: other files, the null device among them, have none.
+bool PosixGetTimeouts(CommHandle handle, CommTimeouts *timeouts) {
+    DeviceHold hold(handle);
+    return hold.held() && hold.device().isTerminal && LoadTimeouts(handle, timeouts);
+}
 
-bool PosixSetTimeouts(CommHandle handle, const CommTimeouts *timeouts) { return StoreTimeouts(handle, *timeouts); }
+bool PosixSetTimeouts(CommHandle handle, const CommTimeouts *timeouts) {
+    DeviceHold hold(handle);
+    return hold.held() && hold.device().isTerminal && StoreTimeouts(handle, *timeouts);
+}
 
 // The kernel's queues have fixed sizes; the call only checks the handle.
 bool PosixSetQueueSizes(CommHandle handle, uint32_t, uint32_t) {
     DeviceHold hold(handle);
-    return hold.held();
+    return hold.held() && hold.device().isTerminal;
 }
 
 // Line errors are not counted here; a hung-up line with nothing left to read fails the query.

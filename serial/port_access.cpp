@@ -23,6 +23,8 @@ int FailAfterOpen(CommHandle device, int status) {
 
 int PortOpen(const PortSettings &settings, PortHandle *handle) {
     *handle = nullptr;
+    if (std::memchr(settings.name, '\0', kPortNameBytes) == nullptr)
+        return kPortOpenFailed; // a name without its end is no name
     CommHandle device = CommOpen(settings.name);
     if (device == nullptr)
         return kPortOpenFailed;

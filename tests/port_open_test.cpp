@@ -159,14 +159,20 @@ TEST(PortOpen, NullDeviceOpensWithoutSettingsAndNeverReads) {
     uint32_t written = 0;
     EXPECT_EQ(PortWrite(first.handle(), buffer, sizeof buffer, &written), kPortOk);
     EXPECT_EQ(written, 4u);
+    EXPECT_EQ(PortSetReadTimeout(first.handle(), 4), 0); // not a comm device: no timeouts
+    EXPECT_EQ(PortDiscardInput(first.handle()), 1);       // its status query and read both fail
 }
 
 TEST(PortOpen, MissingDeviceFails) {
-    for (const char *name : {"nosuchtty9", "COM250", "/dev/nonexistent/tty", ""}) {
+    for (const char *name : {"nosuchtty9", "COM250", "/dev/nonexist", ""}) {
         OpenPort port(SettingsFor(name));
         EXPECT_EQ(port.status(), kPortOpenFailed) << name;
         EXPECT_EQ(port.handle(), nullptr) << name;
     }
+    PortSettings unterminated = SettingsFor("");
+    std::memcpy(unterminated.name, "NULNULNULNUL", sizeof unterminated.name);
+    OpenPort port(unterminated);
+    EXPECT_EQ(port.status(), kPortOpenFailed);
 }
 
 TEST(PortOpen, DeviceThatIsNotALineFailsItsStateRead) {
