@@ -64,9 +64,18 @@ struct CommTimeouts {
 
 constexpr uint32_t kReadReturnAtOnce = 0xFFFFFFFFu;
 
+// Line errors, as bits of CommStatus::errors.
+enum CommError : uint32_t {
+    kCommErrorQueueOverflow = 0x0001, // the input queue was full
+    kCommErrorOverrun = 0x0002,       // a character was lost before it could be taken
+    kCommErrorParity = 0x0004,
+    kCommErrorFraming = 0x0008,
+    kCommErrorBreak = 0x0010,
+};
+
 // What clearing a device's error state reports.
 struct CommStatus {
-    uint32_t errors;       // line errors since the last clear
+    uint32_t errors;       // CommError bits for errors since the last clear
     uint32_t bytesWaiting; // bytes in the input queue
 };
 

@@ -13,6 +13,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
+
 #include "platform/comm.h"
 #include "platform/posix_device_path.h"
 #include "platform/posix_device_table.h"
@@ -115,6 +119,38 @@ bool ChangeModemLines(int fd, const ModemLineChanges &lines) {
     return true;
 }
 
+// The kernel's error counters of a serial line; false where the driver keeps none, as for
+// pseudo-terminals and USB adapters without them.
+bool ReadErrorCounts(int fd, LineErrorCounts *counts) {
+#ifdef TIOCGICOUNT
+    serial_icounter_struct counters{};
+    if (ioctl(fd, TIOCGICOUNT, &counters) != 0)
+        return false;
+    *counts = LineErrorCounts{counters.buf_overrun, counters.overrun, counters.parity, counters.frame, counters.brk};
+    return true;
+#else
+    (void)fd;
+    (void)counts;
+    return false;
+#endif
+}
+
+// Error bits for the counters that moved since the last query.
+uint32_t NewErrors(const LineErrorCounts &before, const LineErrorCounts &now) {
+    uint32_t errors = 0;
+    if (now.queueOverflow != before.queueOverflow)
+        errors |= kCommErrorQueueOverflow;
+    if (now.overrun != before.overrun)
+        errors |= kCommErrorOverrun;
+    if (now.parity != before.parity)
+        errors |= kCommErrorParity;
+    if (now.framing != before.framing)
+        errors |= kCommErrorFraming;
+    if (now.breaks != before.breaks)
+        errors |= kCommErrorBreak;
+    return errors;
+}
+
 CommHandle PosixOpen(const char *name) {
     char path[kDevicePathBytes];
     if (!DevicePathOf(name, path))
@@ -139,7 +175,11 @@ CommHandle PosixOpen(const char *name) {
         close(fd);
         close(wake[0]);
         close(wake[1]);
+        return nullptr;
     }
+    LineErrorCounts counts{}, ignored{};
+    if (isTerminal && ReadErrorCounts(fd, &counts))
+        ExchangeErrorCounts(handle, counts, &ignored); // errors from before this open are not ours
     return handle;
 }
 
@@ -187,7 +227,7 @@ bool PosixSetQueueSizes(CommHandle handle, uint32_t, uint32_t) {
     return hold.held() && hold.device().isTerminal;
 }
 
-// Line errors are not counted here; a hung-up line with nothing left to read fails the query.
+// A hung-up line with nothing left to read fails the query.
 bool PosixClearError(CommHandle handle, CommStatus *status) {
     DeviceHold hold(handle);
     if (!hold.held() || !hold.device().isTerminal)
@@ -201,6 +241,9 @@ bool PosixClearError(CommHandle handle, CommStatus *status) {
             return false;
     }
     status->errors = 0;
+    LineErrorCounts now{}, before{};
+    if (ReadErrorCounts(hold.device().fd, &now) && ExchangeErrorCounts(handle, now, &before))
+        status->errors = NewErrors(before, now);
     status->bytesWaiting = static_cast<uint32_t>(waiting);
     return true;
 }

@@ -25,6 +25,7 @@ struct DeviceSlot {
     int wakeWrite;
     CommTimeouts timeouts;
     CommState kept;
+    LineErrorCounts errorCounts;
 };
 
 pthread_mutex_t gLock = PTHREAD_MUTEX_INITIALIZER;
@@ -81,6 +82,7 @@ CommHandle InsertDevice(int fd, int wakeRead, int wakeWrite, bool isTerminal) {
         slot.wakeWrite = wakeWrite;
         slot.timeouts = CommTimeouts{};
         slot.kept = FreshCommState();
+        slot.errorCounts = LineErrorCounts{};
         return HandleOf(index, slot.generation);
     }
     return nullptr;
@@ -157,6 +159,16 @@ bool StoreKeptState(CommHandle handle, const CommState &state) {
     if (slot == nullptr)
         return false;
     slot->kept = state;
+    return true;
+}
+
+bool ExchangeErrorCounts(CommHandle handle, const LineErrorCounts &now, LineErrorCounts *before) {
+    TableLock lock;
+    DeviceSlot *slot = SlotOf(handle);
+    if (slot == nullptr)
+        return false;
+    *before = slot->errorCounts;
+    slot->errorCounts = now;
     return true;
 }
 

@@ -35,4 +35,11 @@ bool StoreTimeouts(CommHandle handle, const CommTimeouts &timeouts);
 bool LoadKeptState(CommHandle handle, CommState *state);
 bool StoreKeptState(CommHandle handle, const CommState &state);
 
+// The line's error counters as the kernel last reported them, so a status query can tell
+// which errors are new. Replaces the kept counts with `now` and gives back the previous ones.
+struct LineErrorCounts {
+    int queueOverflow, overrun, parity, framing, breaks;
+};
+bool ExchangeErrorCounts(CommHandle handle, const LineErrorCounts &now, LineErrorCounts *before);
+
 } // namespace kelnf::platform
