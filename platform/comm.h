@@ -95,6 +95,12 @@ struct CommBackend {
     // Synchronous transfers; *moved tells how many bytes went, also when a read timed out.
     bool (*read)(CommHandle handle, void *buffer, uint32_t count, uint32_t *moved);
     bool (*write)(CommHandle handle, const void *buffer, uint32_t count, uint32_t *moved);
+    // One caller at a time for work that changes a handle's settings for a while and puts
+    // them back: lock waits while another caller holds the handle. False, and nothing to
+    // unlock, for a handle that is not open. A closing handle ends no lock early; its calls
+    // just fail until the holder unlocks.
+    bool (*lock)(CommHandle handle);
+    void (*unlock)(CommHandle handle);
 };
 
 // The operating system's own comm service.
@@ -118,5 +124,7 @@ inline bool CommRead(CommHandle h, void *b, uint32_t n, uint32_t *moved) { retur
 inline bool CommWrite(CommHandle h, const void *b, uint32_t n, uint32_t *moved) {
     return ActiveCommBackend().write(h, b, n, moved);
 }
+inline bool CommLock(CommHandle h) { return ActiveCommBackend().lock(h); }
+inline void CommUnlock(CommHandle h) { ActiveCommBackend().unlock(h); }
 
 } // namespace kelnf::platform

@@ -324,8 +324,8 @@ bool PosixWrite(CommHandle handle, const void *buffer, uint32_t count, uint32_t 
 }
 
 constexpr CommBackend kPosixBackend = {
-    PosixOpen,        PosixClose,         PosixGetState,   PosixSetState, PosixGetTimeouts,
-    PosixSetTimeouts, PosixSetQueueSizes, PosixClearError, PosixRead,     PosixWrite,
+    PosixOpen,          PosixClose,      PosixGetState, PosixSetState,  PosixGetTimeouts, PosixSetTimeouts,
+    PosixSetQueueSizes, PosixClearError, PosixRead,     PosixWrite,     LockDevice,       UnlockDevice,
 };
 
 } // namespace

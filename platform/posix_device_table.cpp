@@ -26,6 +26,7 @@ struct DeviceSlot {
     CommTimeouts timeouts;
     CommState kept;
     LineErrorCounts errorCounts;
+    pthread_mutex_t turn = PTHREAD_MUTEX_INITIALIZER; // outlives every handle of the slot
 };
 
 pthread_mutex_t gLock = PTHREAD_MUTEX_INITIALIZER;
@@ -98,12 +99,39 @@ bool HoldDevice(CommHandle handle, OpenDevice *device) {
     return true;
 }
 
+// The slot of a handle that a caller holds, closing or not.
+DeviceSlot *HeldSlotOf(CommHandle handle) {
+    uintptr_t number = reinterpret_cast<uintptr_t>(handle) & kSlotCount;
+    return number == 0 ? nullptr : &gSlots[number - 1];
+}
+
+bool LockDevice(CommHandle handle) {
+    DeviceSlot *slot = nullptr;
+    {
+        TableLock lock;
+        slot = SlotOf(handle);
+        if (slot == nullptr)
+            return false;
+        ++slot->users; // the slot cannot be retired while this caller waits
+    }
+    pthread_mutex_lock(&slot->turn);
+    return true;
+}
+
+void UnlockDevice(CommHandle handle) {
+    DeviceSlot *slot = HeldSlotOf(handle);
+    if (slot == nullptr)
+        return;
+    pthread_mutex_unlock(&slot->turn);
+    ReleaseDevice(handle);
+}
+
 void ReleaseDevice(CommHandle handle) {
     TableLock lock;
-    uintptr_t number = reinterpret_cast<uintptr_t>(handle) & kSlotCount;
-    if (number == 0)
+    DeviceSlot *held = HeldSlotOf(handle);
+    if (held == nullptr)
         return;
-    DeviceSlot &slot = gSlots[number - 1];
+    DeviceSlot &slot = *held;
     if (!slot.inUse || slot.users == 0)
         return;
     if (--slot.users == 0 && slot.closing)

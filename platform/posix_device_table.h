@@ -24,6 +24,11 @@ CommHandle InsertDevice(int fd, int wakeRead, int wakeWrite, bool isTerminal);
 bool HoldDevice(CommHandle handle, OpenDevice *device);
 void ReleaseDevice(CommHandle handle);
 
+// A device's lock for callers that must not overlap. LockDevice holds the device as
+// HoldDevice does, then waits for the lock; UnlockDevice gives both back.
+bool LockDevice(CommHandle handle);
+void UnlockDevice(CommHandle handle);
+
 // Marks the device closing, wakes every call inside it, and releases its descriptors now or
 // when the last call leaves. False for a handle that is unknown, stale or already closing.
 bool CloseDevice(CommHandle handle);

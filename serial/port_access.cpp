@@ -19,6 +19,28 @@ int FailAfterOpen(CommHandle device, int status) {
     return status;
 }
 
+// Reads 512-byte chunks with a 50 ms timeout until one comes back short, if the status query
+// fails or shows input, then puts the previous timeout back.
+int DiscardPendingInput(PortHandle handle) {
+    CommStatus status{};
+    bool queryFailed = !CommClearError(handle, &status);
+    if (!queryFailed && status.errors == 0 && status.bytesWaiting == 0)
+        return 0;
+
+    int32_t previousTimeout = PortSetReadTimeout(handle, kDiscardReadTimeout);
+    uint8_t scratch[kDiscardChunkBytes];
+    bool lastReadFailed = false;
+    for (;;) {
+        uint32_t got = 0;
+        lastReadFailed = !CommRead(handle, scratch, kDiscardChunkBytes, &got);
+        if (lastReadFailed || got < kDiscardChunkBytes)
+            break;
+    }
+    if (previousTimeout != 0)
+        PortSetReadTimeout(handle, previousTimeout);
+    return lastReadFailed ? 1 : 0;
+}
+
 } // namespace
 
 int PortOpen(const PortSettings &settings, PortHandle *handle) {
@@ -68,23 +90,14 @@ int32_t PortSetReadTimeout(PortHandle handle, int32_t units) {
 }
 
 int PortDiscardInput(PortHandle handle) {
-    CommStatus status{};
-    bool queryFailed = !CommClearError(handle, &status);
-    if (!queryFailed && status.errors == 0 && status.bytesWaiting == 0)
-        return 0;
-
-    int32_t previousTimeout = PortSetReadTimeout(handle, kDiscardReadTimeout);
-    uint8_t scratch[kDiscardChunkBytes];
-    bool lastReadFailed = false;
-    for (;;) {
-        uint32_t got = 0;
-        lastReadFailed = !CommRead(handle, scratch, kDiscardChunkBytes, &got);
-        if (lastReadFailed || got < kDiscardChunkBytes)
-            break;
-    }
-    if (previousTimeout != 0)
-        PortSetReadTimeout(handle, previousTimeout);
-    return lastReadFailed ? 1 : 0;
+    // The receive thread's poll reply and the host's commands both discard on one port. One at
+    // a time: the second would otherwise note the first's temporary 50 ms as the timeout to
+    // put back, and leave it in force.
+    bool locked = CommLock(handle);
+    int result = DiscardPendingInput(handle);
+    if (locked)
+        CommUnlock(handle);
+    return result;
 }
 
 int PortRead(PortHandle handle, uint8_t *buffer, uint32_t count, uint32_t *received) {

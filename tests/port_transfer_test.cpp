@@ -190,6 +190,23 @@ TEST_F(PortTransfer, DiscardResultFollowsItsLastRead) {
     EXPECT_EQ(PortDiscardInput(nullptr), 1);
 }
 
+TEST_F(PortTransfer, OverlappingDiscardsPutTheTimeoutBack) {
+    // Two threads discard at once, staggered across the first one's reads; a failing status
+    // query sends both through their read loops.
+    FaultyComm comm;
+    comm.faults.failClearError = true;
+    comm.faults.readDelayMs = 30;
+    for (int stagger : {0, 5, 10, 20, 40, 60}) {
+        SetReadTimeoutMs(port.handle(), 1000);
+        std::thread other([&] { PortDiscardInput(port.handle()); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(stagger));
+        PortDiscardInput(port.handle());
+        other.join();
+        EXPECT_EQ(ReadTimeoutMs(port.handle()), 1000u) << "second discard " << stagger << " ms later";
+    }
+    EXPECT_EQ(comm.calls.lock, comm.calls.unlock);
+}
+
 TEST_F(PortTransfer, CloseEndsABlockedReadOnAnotherThread) {
     PortSetReadTimeout(port.handle(), 0); // reads wait without limit
     PortHandle handle = port.handle();

@@ -1,5 +1,8 @@
 #include "support/fault_comm.h"
 
+#include <chrono>
+#include <thread>
+
 namespace kelnf::test {
 namespace {
 
@@ -58,6 +61,8 @@ uint32_t Limited(uint32_t count, int32_t atMost) {
 
 bool Read(CommHandle h, void *b, uint32_t n, uint32_t *moved) {
     ++gActive->calls.read;
+    if (int32_t delay = gActive->faults.readDelayMs; delay > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
     *moved = 0;
     return !gActive->faults.failRead && System().read(h, b, Limited(n, gActive->faults.readAtMost), moved);
 }
@@ -68,8 +73,18 @@ bool Write(CommHandle h, const void *b, uint32_t n, uint32_t *moved) {
     return !gActive->faults.failWrite && System().write(h, b, Limited(n, gActive->faults.writeAtMost), moved);
 }
 
-constexpr CommBackend kFaultyBackend = {Open,         Close,         GetState,   SetState, GetTimeouts,
-                                        SetTimeouts, SetQueueSizes, ClearError, Read,     Write};
+bool Lock(CommHandle h) {
+    ++gActive->calls.lock;
+    return System().lock(h);
+}
+
+void Unlock(CommHandle h) {
+    ++gActive->calls.unlock;
+    System().unlock(h);
+}
+
+constexpr CommBackend kFaultyBackend = {Open,          Close,      GetState, SetState, GetTimeouts, SetTimeouts,
+                                        SetQueueSizes, ClearError, Read,     Write,    Lock,        Unlock};
 
 } // namespace
 

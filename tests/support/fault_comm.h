@@ -21,12 +21,13 @@ struct CommFaults {
     std::atomic<bool> failWrite{false};
     std::atomic<int32_t> writeAtMost{-1}; // a write moves at most this many bytes; -1: no limit
     std::atomic<int32_t> readAtMost{-1};  // each read call moves at most this many bytes
+    std::atomic<int32_t> readDelayMs{0};  // each read call starts this much later
 };
 
 // How often each call was made, whatever its outcome.
 struct CommCalls {
     std::atomic<int> open{0}, close{0}, getState{0}, setState{0}, getTimeouts{0}, setTimeouts{0},
-        setQueueSizes{0}, clearError{0}, read{0}, write{0};
+        setQueueSizes{0}, clearError{0}, read{0}, write{0}, lock{0}, unlock{0};
 };
 
 class FaultyComm {
