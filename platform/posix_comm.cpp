@@ -151,6 +151,14 @@ uint32_t NewErrors(const LineErrorCounts &before, const LineErrorCounts &now) {
     return errors;
 }
 
+// Gives a line back that an open could not finish with, for the next user to take.
+CommHandle AbandonOpen(int fd, bool exclusive) {
+    if (exclusive)
+        ioctl(fd, TIOCNXCL);
+    close(fd);
+    return nullptr;
+}
+
 CommHandle PosixOpen(const char *name) {
     char path[kDevicePathBytes];
     if (!DevicePathOf(name, path))
@@ -161,21 +169,18 @@ CommHandle PosixOpen(const char *name) {
     bool isTerminal = isatty(fd) == 1;
     // A line has one user. TIOCEXCL does not bind root, so the lock comes first; both before
     // the line's settings are touched.
-    if (isTerminal && (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0)) {
-        close(fd);
-        return nullptr;
-    }
+    if (isTerminal && flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return AbandonOpen(fd, false);
+    if (isTerminal && ioctl(fd, TIOCEXCL) != 0)
+        return AbandonOpen(fd, false);
     int wake[2];
-    if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
-        close(fd);
-        return nullptr;
-    }
+    if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0)
+        return AbandonOpen(fd, isTerminal);
     CommHandle handle = InsertDevice(fd, wake[0], wake[1], isTerminal);
     if (handle == nullptr) {
-        close(fd);
         close(wake[0]);
         close(wake[1]);
-        return nullptr;
+        return AbandonOpen(fd, isTerminal);
     }
     LineErrorCounts counts{}, ignored{};
     if (isTerminal && ReadErrorCounts(fd, &counts))

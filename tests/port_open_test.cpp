@@ -136,7 +136,9 @@ TEST(PortOpen, ALineHasOneUser) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), kPortOpenFailed);
 
+    EXPECT_TRUE(line.Exclusive());
     ASSERT_EQ(first.Close(), kPortOk);
+    EXPECT_FALSE(line.Exclusive()) << "users without root could not open the line again";
     OpenPort again(SettingsFor(line.portName()));
     EXPECT_EQ(again.status(), kPortOk);
 }

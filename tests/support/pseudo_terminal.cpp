@@ -81,6 +81,13 @@ termios PseudoTerminal::SlaveAttributes() const {
     return attributes;
 }
 
+bool PseudoTerminal::Exclusive() const {
+    int exclusive = 0;
+    if (ioctl(slave_, TIOCGEXCL, &exclusive) != 0)
+        throw std::runtime_error("TIOCGEXCL on the slave failed");
+    return exclusive != 0;
+}
+
 int PseudoTerminal::PendingTowardsDriver() const {
     int waiting = 0;
     ioctl(slave_, FIONREAD, &waiting);

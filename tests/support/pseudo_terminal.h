@@ -29,6 +29,8 @@ class PseudoTerminal {
 
     // The slave's line settings, as the kernel holds them.
     termios SlaveAttributes() const;
+    // Whether the line is marked for exclusive use (TIOCEXCL).
+    bool Exclusive() const;
     // Bytes sent towards the driver that it has not read yet.
     int PendingTowardsDriver() const;
 
