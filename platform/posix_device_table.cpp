@@ -56,6 +56,16 @@ DeviceSlot *SlotOf(CommHandle handle) {
     return &slot;
 }
 
+// Runs `work` on the live slot of a handle under the lock; false if there is none.
+template <typename Work> bool WithLiveSlot(CommHandle handle, Work work) {
+    TableLock lock;
+    DeviceSlot *slot = SlotOf(handle);
+    if (slot == nullptr)
+        return false;
+    work(*slot);
+    return true;
+}
+
 // Gives the descriptors back and retires the handle. Called under the lock.
 void Retire(DeviceSlot &slot) {
     if (slot.device.isTerminal)
@@ -155,49 +165,26 @@ bool CloseDevice(CommHandle handle) {
 }
 
 bool LoadTimeouts(CommHandle handle, CommTimeouts *timeouts) {
-    TableLock lock;
-    DeviceSlot *slot = SlotOf(handle);
-    if (slot == nullptr)
-        return false;
-    *timeouts = slot->timeouts;
-    return true;
+    return WithLiveSlot(handle, [&](DeviceSlot &slot) { *timeouts = slot.timeouts; });
 }
 
 bool StoreTimeouts(CommHandle handle, const CommTimeouts &timeouts) {
-    TableLock lock;
-    DeviceSlot *slot = SlotOf(handle);
-    if (slot == nullptr)
-        return false;
-    slot->timeouts = timeouts;
-    return true;
+    return WithLiveSlot(handle, [&](DeviceSlot &slot) { slot.timeouts = timeouts; });
 }
 
 bool LoadKeptState(CommHandle handle, CommState *state) {
-    TableLock lock;
-    DeviceSlot *slot = SlotOf(handle);
-    if (slot == nullptr)
-        return false;
-    *state = slot->kept;
-    return true;
+    return WithLiveSlot(handle, [&](DeviceSlot &slot) { *state = slot.kept; });
 }
 
 bool StoreKeptState(CommHandle handle, const CommState &state) {
-    TableLock lock;
-    DeviceSlot *slot = SlotOf(handle);
-    if (slot == nullptr)
-        return false;
-    slot->kept = state;
-    return true;
+    return WithLiveSlot(handle, [&](DeviceSlot &slot) { slot.kept = state; });
 }
 
 bool ExchangeErrorCounts(CommHandle handle, const LineErrorCounts &now, LineErrorCounts *before) {
-    TableLock lock;
-    DeviceSlot *slot = SlotOf(handle);
-    if (slot == nullptr)
-        return false;
-    *before = slot->errorCounts;
-    slot->errorCounts = now;
-    return true;
+    return WithLiveSlot(handle, [&](DeviceSlot &slot) {
+        *before = slot.errorCounts;
+        slot.errorCounts = now;
+    });
 }
 
 } // namespace kelnf::platform
