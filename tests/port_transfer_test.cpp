@@ -5,6 +5,7 @@
 #include <chrono>
 #include <future>
 #include <thread>
+#include <vector>
 
 #include "platform/comm.h"
 #include "support/fault_comm.h"
@@ -72,6 +73,25 @@ TEST_F(PortTransfer, ExactReadInSmallPiecesKeepsItsRunningTotal) {
     EXPECT_EQ(received, 85u);
     EXPECT_EQ(comm.calls.read, 13); // 12 reads of 7 and one of 1
     EXPECT_EQ(std::string(reinterpret_cast<char *>(buffer), 85), Pattern(85));
+}
+
+TEST_F(PortTransfer, ReadsOfNothingAndOfMoreThanOneRequestHolds) {
+    FaultyComm comm;
+    uint8_t none[1];
+    uint32_t received = 99;
+    EXPECT_EQ(PortRead(port.handle(), none, 0, &received), kPortOk); // already complete
+    EXPECT_EQ(received, 0u);
+    EXPECT_EQ(comm.calls.read, 0);
+
+    // A single read request holds at most 65535 bytes; a longer read is made of several.
+    const std::size_t length = 70000;
+    std::thread panel([&] { line.Send(Pattern(length)); });
+    std::vector<uint8_t> buffer(length);
+    EXPECT_EQ(PortRead(port.handle(), buffer.data(), static_cast<uint32_t>(length), &received), kPortOk);
+    panel.join();
+    EXPECT_EQ(received, length);
+    EXPECT_EQ(comm.calls.largestReadRequest, 65535u);
+    EXPECT_EQ(std::string(buffer.begin(), buffer.end()), Pattern(length));
 }
 
 TEST_F(PortTransfer, LineFallingSilentEndsTheReadWithWhatCame) {

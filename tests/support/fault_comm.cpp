@@ -61,6 +61,8 @@ uint32_t Limited(uint32_t count, int32_t atMost) {
 
 bool Read(CommHandle h, void *b, uint32_t n, uint32_t *moved) {
     ++gActive->calls.read;
+    if (n > gActive->calls.largestReadRequest)
+        gActive->calls.largestReadRequest = n;
     if (int32_t delay = gActive->faults.readDelayMs; delay > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(delay));
     *moved = 0;

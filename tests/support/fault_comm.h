@@ -28,6 +28,7 @@ struct CommFaults {
 struct CommCalls {
     std::atomic<int> open{0}, close{0}, getState{0}, setState{0}, getTimeouts{0}, setTimeouts{0},
         setQueueSizes{0}, clearError{0}, read{0}, write{0}, lock{0}, unlock{0};
+    std::atomic<uint32_t> largestReadRequest{0};
 };
 
 class FaultyComm {
