@@ -88,6 +88,7 @@ KELNF_CHECK_OFFSET(DriverInstance, image.troubles, 3038, 3042);
 KELNF_CHECK_OFFSET(DriverInstance, image.G, 3238, 3242);
 KELNF_CHECK_OFFSET(DriverInstance, image.R, 3239, 3243);
 KELNF_CHECK_OFFSET(DriverInstance, image.C, 3240, 3244);
+KELNF_CHECK_OFFSET(DriverInstance, listenerRunning, 3242, 3246);
 
 #undef KELNF_CHECK_OFFSET
 #undef KELNF_CHECK_SIZE

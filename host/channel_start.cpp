@@ -6,6 +6,8 @@
 #include "host/banner.h"
 #include "host/driver_instance.h"
 #include "orbkit.h"
+#include "panel/listener.h"
+#include "serial/instance_port.h"
 #include "serial/port_access.h"
 
 namespace kelnf {
@@ -28,12 +30,9 @@ bool HasTerminator(const char (&portName)[kPortNameBytes]) {
     return std::memchr(portName, '\0', kPortNameBytes) != nullptr;
 }
 
-} // namespace
-
-int32_t StartChannel(const DriverRequest &request) {
-    DriverInstance &instance = InstanceOf(request);
-    const StartArgs &args = *static_cast<const StartArgs *>(request.args);
-
+// The start proper, on an instance that no receive thread uses. Returns without a thread on
+// any result but done.
+int32_t StartClaimed(DriverInstance &instance, const DriverRequest &request, const StartArgs &args) {
     instance.enabled = args.enable;
     if (args.enable == 0)
         return KEL_RESULT_DONE;
@@ -49,7 +48,7 @@ int32_t StartChannel(const DriverRequest &request) {
         return KEL_RESULT_FAILED;
     }
 
-    StorePort(instance, handle);
+    ReplacePort(instance, handle);
     ImageClear(instance.image);
     RegisterWrite(instance.image.R, 0);
     RegisterWrite(instance.image.C, 1);
@@ -63,9 +62,26 @@ int32_t StartChannel(const DriverRequest &request) {
     if (Orb5MkClient(clientName, 1, 0, &instance.clientId) != 0)
         return KEL_RESULT_REFUSED;
 
-    // This build has no way to start the receive thread.
-    err(ORBKIT_LEVEL_DRIVER, "KelNF : Can Not open Unsolicetd thread !!!");
-    return KEL_RESULT_FAILED;
+    if (!StartListener(instance)) {
+        err(ORBKIT_LEVEL_DRIVER, "KelNF : Can Not open Unsolicetd thread !!!");
+        return KEL_RESULT_FAILED;
+    }
+    return KEL_RESULT_DONE;
+}
+
+} // namespace
+
+int32_t StartChannel(const DriverRequest &request) {
+    DriverInstance &instance = InstanceOf(request);
+    const StartArgs &args = *static_cast<const StartArgs *>(request.args);
+
+    // A second receive thread would share the receive buffer with the first.
+    if (!ClaimListener(instance))
+        return KEL_RESULT_REFUSED;
+    const int32_t result = StartClaimed(instance, request, args);
+    if (result != KEL_RESULT_DONE)
+        ReleaseListener(instance);
+    return result;
 }
 
 } // namespace kelnf

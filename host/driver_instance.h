@@ -18,10 +18,14 @@ struct DriverInstance {
     uint32_t enabled;     // start's enable value; 1 after reopen and reconfigure
     PortHandle port;      // null when closed; a fresh instance must come with null here
     PortSettings settings;
-    uint8_t clientId;       // the host messaging client of the receive thread
-    uint8_t instanceNumber; // low byte of the host's number, as given to start
+    uint8_t clientId;                // the host messaging client of the receive thread
+    uint8_t instanceNumber;          // low byte of the host's number, as given to start
     uint8_t rx[kReceiveBufferBytes]; // [0] frame byte, [1..85] the event record after it
     StatusImage image;
+    // Non-zero from a start that may create the receive thread until that thread has ended
+    // its last use of the instance. Lies in what was the record's tail padding, so the size
+    // and every other offset stay as they were.
+    uint8_t listenerRunning;
 };
 
 } // namespace kelnf
@@ -41,6 +45,30 @@ inline PortHandle CurrentPort(DriverInstance &instance) {
 
 inline void StorePort(DriverInstance &instance, PortHandle port) {
     std::atomic_ref<PortHandle>(instance.port).store(port, std::memory_order_release);
+}
+
+// Stores a new handle and gives back the one it displaced.
+inline PortHandle ExchangePort(DriverInstance &instance, PortHandle port) {
+    return std::atomic_ref<PortHandle>(instance.port).exchange(port, std::memory_order_acq_rel);
+}
+
+// Sets the port field to null only if it still holds `port`, so a handle that another thread
+// has stored meanwhile is kept.
+inline void ForgetPort(DriverInstance &instance, PortHandle port) {
+    std::atomic_ref<PortHandle>(instance.port)
+        .compare_exchange_strong(port, nullptr, std::memory_order_acq_rel);
+}
+
+// One receive thread per instance: a start takes the mark before it changes anything and
+// gives it back if it returns without a thread; the thread gives it back as it ends.
+inline bool ClaimListener(DriverInstance &instance) {
+    uint8_t idle = 0;
+    return std::atomic_ref<uint8_t>(instance.listenerRunning)
+        .compare_exchange_strong(idle, 1, std::memory_order_acquire);
+}
+
+inline void ReleaseListener(DriverInstance &instance) {
+    std::atomic_ref<uint8_t>(instance.listenerRunning).store(0, std::memory_order_release);
 }
 
 } // namespace kelnf

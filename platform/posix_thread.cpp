@@ -46,7 +46,7 @@ void *RunThread(void *raw) {
 
 } // namespace
 
-bool StartDetachedThread(ThreadEntry entry, void *argument, std::size_t stackBytes) {
+bool SystemStartDetachedThread(ThreadEntry entry, void *argument, std::size_t stackBytes) {
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0)
         return false;
