@@ -15,15 +15,6 @@
 namespace kelnf::testing {
 namespace {
 
-StartArgs StartRecord(const char *portName, uint32_t enable) {
-    StartArgs args{};
-    std::memcpy(args.portName, portName, std::min(std::strlen(portName), sizeof args.portName));
-    args.enable = enable;
-    args.readTimeout = 4;
-    args.line = {9600, 8, 0, 0};
-    return args;
-}
-
 TEST(ChannelStart, DisabledChannelIsDoneAndTouchesNothingElse) {
     LogCapture log;
     HostInstance instance;

@@ -35,7 +35,7 @@ TEST(Dispatch, NullRequestIsRefused) { EXPECT_EQ(Driver().kelMain(nullptr), KEL_
 
 TEST(Dispatch, OperationsRefuseAMissingInstanceOrArgumentRecord) {
     LogCapture log;
-    for (int32_t code : {KEL_OP_START, KEL_OP_READ, KEL_OP_WRITE}) {
+    for (int32_t code : {KEL_OP_START, KEL_OP_READ, KEL_OP_WRITE, KEL_OP_RECONFIGURE}) {
         SCOPED_TRACE(code);
         unsigned char args[64];
         std::memset(args, 0, sizeof args);
@@ -53,6 +53,12 @@ TEST(Dispatch, OperationsRefuseAMissingInstanceOrArgumentRecord) {
         SCOPED_TRACE(code);
         HostInstance instance;
         EXPECT_EQ(Call(code, instance.get(), nullptr), KEL_RESULT_REFUSED);
+    }
+    // The port operations take no argument record, but they all work on an instance.
+    for (int32_t code : {KEL_OP_DISCARD_INPUT, KEL_OP_CLOSE, KEL_OP_CLOSE_PORT, KEL_OP_REOPEN}) {
+        SCOPED_TRACE(code);
+        unsigned char args[8] = {};
+        EXPECT_EQ(Call(code, nullptr, args), KEL_RESULT_REFUSED);
     }
     EXPECT_TRUE(log.Lines().empty()) << "a refused request logs nothing";
 }

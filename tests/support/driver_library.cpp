@@ -2,11 +2,14 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include <gtest/gtest.h>
+
+#include "support/eventually.h"
 
 namespace kelnf::testing {
 namespace {
@@ -33,7 +36,11 @@ DriverLibrary LoadOnce() {
     void *driver = Open(KELNF_DRIVER_PATH, RTLD_NOW | RTLD_LOCAL);
     void *orbkit = Open(KELNF_ORBKIT_PATH, RTLD_NOW | RTLD_LOCAL);
     return {Resolve<decltype(DriverLibrary::kelMain)>(driver, "KelMain"),
-            Resolve<decltype(DriverLibrary::setLogSink)>(orbkit, "OrbKitSetLogSink")};
+            Resolve<decltype(DriverLibrary::setLogSink)>(orbkit, "OrbKitSetLogSink"),
+            Resolve<decltype(DriverLibrary::mkClient)>(orbkit, "Orb5MkClient"),
+            Resolve<decltype(DriverLibrary::rmClient)>(orbkit, "Orb5RmClient"),
+            Resolve<decltype(DriverLibrary::stopClient)>(orbkit, "OrbKitStopClient"),
+            Resolve<decltype(DriverLibrary::waitRemoved)>(orbkit, "OrbKitWaitRemoved")};
 }
 
 } // namespace
@@ -58,6 +65,23 @@ DriverInfo Describe() {
     return info;
 }
 
+std::string ClientName(int32_t instanceNumber) {
+    char name[32];
+    std::snprintf(name, sizeof name, "KelNF No_%.2d", instanceNumber);
+    return name;
+}
+
+bool ClientRegistered(const std::string &name) { return Driver().waitRemoved(name.c_str(), 0) != 0; }
+
+StartArgs StartRecord(const char *portName, uint32_t enable) {
+    StartArgs args{};
+    std::memcpy(args.portName, portName, std::min(std::strlen(portName), sizeof args.portName));
+    args.enable = enable;
+    args.readTimeout = 10;
+    args.line = {9600, 8, 0, 0};
+    return args;
+}
+
 HostInstance::HostInstance()
     : size_(Describe().instanceSize),
       storage_(new uint64_t[(size_ + sizeof(uint64_t) - 1) / sizeof(uint64_t)]()) {}
@@ -74,6 +98,13 @@ LogCapture::~LogCapture() { Driver().setLogSink(nullptr, nullptr); }
 std::vector<std::string> LogCapture::Lines() const {
     std::lock_guard<std::mutex> hold(lock_);
     return lines_;
+}
+
+bool LogCapture::WaitFor(const std::string &line) const {
+    return Eventually([&] {
+        const std::vector<std::string> lines = Lines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    });
 }
 
 void LogCapture::Sink(int level, const char *line, void *context) {

@@ -17,6 +17,11 @@ namespace kelnf::testing {
 struct DriverLibrary {
     int32_t (*kelMain)(DriverRequest *request);
     void (*setLogSink)(OrbKitLogSink sink, void *context);
+    // The host's side of the messaging clients.
+    uint16_t (*mkClient)(const char *name, int32_t mode, int32_t flags, uint8_t *clientId);
+    uint16_t (*rmClient)(uint8_t clientId);
+    int (*stopClient)(const char *name);
+    int (*waitRemoved)(const char *name, unsigned timeoutMilliseconds);
 };
 
 // Loads both libraries once per process, the driver first, and aborts the test run if either
@@ -26,6 +31,15 @@ const DriverLibrary &Driver();
 int32_t Call(int32_t operation, void *instance, void *args, int32_t instanceNumber = 0);
 
 DriverInfo Describe();
+
+// The client name a start registers for an instance number ("KelNF No_03").
+std::string ClientName(int32_t instanceNumber);
+
+// Whether a client of that name is registered.
+bool ClientRegistered(const std::string &name);
+
+// A start record for `portName` with 9600 8N1 and a read timeout of 100 ms.
+StartArgs StartRecord(const char *portName, uint32_t enable = 1);
 
 // A zeroed, suitably aligned instance block of the size the driver reports.
 class HostInstance {
@@ -49,6 +63,8 @@ class LogCapture {
     LogCapture &operator=(const LogCapture &) = delete;
 
     std::vector<std::string> Lines() const;
+    // Waits until `line` has been logged; false if it does not come within a generous limit.
+    bool WaitFor(const std::string &line) const;
 
   private:
     static void Sink(int level, const char *line, void *context);
