@@ -36,7 +36,18 @@ void WriteToStderr(int level, const char *line, void *) {
 #endif
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-    std::fprintf(stderr, "%s.%03ld [%d] %s\n", stamp, millis, level, line);
+    // Formatted here and written once: printf-style output straight onto unbuffered stderr
+    // takes a BUFSIZ-sized buffer on the stack, too much for a receive thread's small stack.
+    char text[sizeof stamp + 16 + ORBKIT_LINE_BYTES];
+    int length = std::snprintf(text, sizeof text, "%s.%03ld [%d] %s\n", stamp, millis, level, line);
+    if (length < 0)
+        return;
+    std::size_t size = static_cast<std::size_t>(length);
+    if (size >= sizeof text) {
+        size = sizeof text - 1;
+        text[size - 1] = '\n';
+    }
+    std::fwrite(text, 1, size, stderr);
     std::fflush(stderr);
 }
 

@@ -263,7 +263,10 @@ TEST_F(PortTransfer, ClosedHandleNeverReachesALaterDevice) {
 TEST_F(PortTransfer, RefusedCloseIsReported) {
     FaultyComm comm;
     comm.faults.failClose = true;
+    const PortHandle handle = port.handle();
     EXPECT_EQ(port.Close(), kPortIoFailed);
+    comm.faults.failClose = false;
+    EXPECT_EQ(PortClose(handle), kPortOk);
 }
 
 } // namespace
