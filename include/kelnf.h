@@ -8,8 +8,17 @@
  * pointer grow while TagAddress and TagAccess keep their documented offsets.
  *
  * Threads: KelMain may be called from any host thread. A started channel also runs one
- * receive thread per instance inside the driver; the host's log sink (see orbkit.h) is called
- * on that thread too, so it must be quick and must not call back into KelMain.
+ * receive thread per instance inside the driver, with a small stack (32768 bytes); the host's
+ * log sink (see orbkit.h) is called on that thread too, so it must be quick, use little stack
+ * and must not call back into KelMain.
+ *
+ * The receive thread runs until the host library's wait call returns 0 for its messaging
+ * client ("KelNF No_NN", NN the instance number; OrbKitStopClient in the reference library).
+ * Closing, reopening or reconfiguring the port does not stop it: it reads whatever port the
+ * instance holds on its next pass. Removing its client is its last use of the instance, so
+ * keep the instance block until the client is gone (OrbKitWaitRemoved). Until then a start on
+ * that instance is refused with KEL_RESULT_REFUSED. Once loaded, the driver library stays
+ * loaded, so a thread still on its way out never loses its code.
  *
  * Memory: the host provides the per-instance memory. Ask operation 14 for its size
  * (DriverInfo.instanceSize), allocate that many bytes aligned at least to the size of a
@@ -42,9 +51,10 @@ extern "C" {
 enum KelResult {
     KEL_RESULT_DONE = 0,    /* done */
     KEL_RESULT_REFUSED = 1, /* not supported, address not valid, type not readable, bad
-                               request, or messaging client not created */
-    KEL_RESULT_FAILED = 2   /* the port was not opened or closed, or the receive thread
-                               was not started */
+                               request, messaging client not created, or a start on an
+                               instance whose receive thread still runs */
+    KEL_RESULT_FAILED = 2   /* the port was not opened or closed, the receive thread was
+                               not started, or a port name does not fit */
 };
 
 /* Operation codes (DriverRequest.operation). Codes 4, 6 and 10 are not supported and
@@ -112,7 +122,8 @@ typedef struct StartArgs {
 
 /* Argument record of KEL_OP_RECONFIGURE. 24 bytes. */
 typedef struct ReconfigureArgs {
-    char portName[16]; /* +0  device name, zero-terminated, at most 11 characters */
+    char portName[16]; /* +0  device name, zero-terminated, at most 11 characters; a
+                                  longer name fails with KEL_RESULT_FAILED and changes nothing */
     LineSettings line; /* +16 baud 0 keeps the stored line settings */
 } ReconfigureArgs;
 
