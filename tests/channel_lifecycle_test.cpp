@@ -76,6 +76,10 @@ TEST(ChannelLifecycle, InstanceStartsAgainOnceItsListenerHasEnded) {
     StartArgs args = StartRecord(link.panel.portName().c_str());
     EXPECT_EQ(Call(KEL_OP_START, link.instance.get(), &args, link.number), KEL_RESULT_FAILED)
         << "its port is still open, and a serial port has one user";
+    const std::vector<std::string> failed = link.log.Lines();
+    EXPECT_NE(std::find(failed.begin(), failed.end(),
+                        "32 KELNF Fire Alarm System : Fail to open " + link.panel.portName()),
+              failed.end());
     EXPECT_EQ(PortCall(link.instance, KEL_OP_CLOSE_PORT), KEL_RESULT_DONE);
     EXPECT_EQ(Call(KEL_OP_START, link.instance.get(), &args, link.number), KEL_RESULT_DONE);
     EXPECT_TRUE(link.SendAlarmAndSeeIt("200"));
@@ -88,7 +92,7 @@ TEST(ChannelLifecycle, StartOnARunningInstanceIsRefusedAndChangesNothing) {
     ASSERT_EQ(link.started, KEL_RESULT_DONE);
     WriteAddress(link.instance, "321", 0x0002);
     test::PseudoTerminal other;
-    const std::vector<unsigned char> before = link.instance.Bytes();
+    const std::vector<unsigned char> before = link.Snapshot();
     const struct {
         const char *port;
         uint32_t enable;
@@ -103,7 +107,7 @@ TEST(ChannelLifecycle, StartOnARunningInstanceIsRefusedAndChangesNothing) {
         SCOPED_TRACE(start.port);
         StartArgs args = StartRecord(start.port, start.enable);
         EXPECT_EQ(Call(KEL_OP_START, link.instance.get(), &args, start.instanceNumber), KEL_RESULT_REFUSED);
-        EXPECT_EQ(link.instance.Bytes(), before);
+        EXPECT_EQ(link.Snapshot(), before);
     }
     EXPECT_FALSE(other.Exclusive()) << "no port was opened";
     EXPECT_FALSE(ClientRegistered(ClientName(4)));
@@ -188,14 +192,14 @@ TEST(ChannelLifecycle, ReconfigureThatCannotOpenKeepsTheNewNameAndLeavesThePortC
 TEST(ChannelLifecycle, ReconfigureToANameThatDoesNotFitChangesNothing) {
     PanelLink link;
     ASSERT_EQ(link.started, KEL_RESULT_DONE);
-    const std::vector<unsigned char> before = link.instance.Bytes();
+    const std::vector<unsigned char> before = link.Snapshot();
     ReconfigureArgs unterminated = ReconfigureRecord("", {19200, 8, 0, 0});
     std::memset(unterminated.portName, 'X', sizeof unterminated.portName);
     ReconfigureArgs twelve = ReconfigureRecord("ABCDEFGHIJKL", {19200, 8, 0, 0});
     ReconfigureArgs fifteen = ReconfigureRecord("ABCDEFGHIJKLMNO", {19200, 8, 0, 0});
     for (ReconfigureArgs *args : {&twelve, &fifteen, &unterminated}) {
         EXPECT_EQ(Call(KEL_OP_RECONFIGURE, link.instance.get(), args), KEL_RESULT_FAILED);
-        EXPECT_EQ(link.instance.Bytes(), before);
+        EXPECT_EQ(link.Snapshot(), before);
     }
     EXPECT_TRUE(link.panel.Exclusive());
     EXPECT_TRUE(link.SendAlarmAndSeeIt("200"));

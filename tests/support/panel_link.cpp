@@ -22,6 +22,12 @@ bool PanelLink::Stop() {
            Driver().waitRemoved(clientName.c_str(), static_cast<unsigned>(kPatience.count())) == 0;
 }
 
+std::vector<unsigned char> PanelLink::Snapshot() {
+    std::vector<unsigned char> bytes = instance.Bytes();
+    ClientRegistered(clientName);
+    return bytes;
+}
+
 bool PanelLink::WaitUntil(const char *address, uint16_t value) {
     return Eventually([&] { return Read(address) == value; });
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "support/driver_library.h"
 #include "support/pseudo_terminal.h"
@@ -21,6 +22,11 @@ class PanelLink {
     // Tells the host library to stop the receive thread's client and waits until the thread
     // has removed it. False if that does not happen.
     bool Stop();
+
+    // The instance block as it is now; only while the line is quiet, since the receive thread
+    // writes the block as bytes arrive. Taking the host library's client lock afterwards
+    // orders this read before the thread's next pass.
+    std::vector<unsigned char> Snapshot();
 
     // Reads an address's value, as a host polls it.
     uint16_t Read(const char *address) { return ReadAddress(instance, address); }
