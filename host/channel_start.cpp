@@ -30,13 +30,8 @@ bool HasTerminator(const char (&portName)[kPortNameBytes]) {
     return std::memchr(portName, '\0', kPortNameBytes) != nullptr;
 }
 
-// The start proper, on an instance that no receive thread uses. Returns without a thread on
-// any result but done.
-int32_t StartClaimed(DriverInstance &instance, const DriverRequest &request, const StartArgs &args) {
-    instance.enabled = args.enable;
-    if (args.enable == 0)
-        return KEL_RESULT_DONE;
-
+// An enabled start on an instance that no receive thread uses. Done only when the thread runs.
+int32_t OpenAndListen(DriverInstance &instance, const DriverRequest &request, const StartArgs &args) {
     PortSettings settings{};
     std::memcpy(settings.name, args.portName, kPortNameBytes);
     settings.line = args.line;
@@ -78,8 +73,9 @@ int32_t StartChannel(const DriverRequest &request) {
     // A second receive thread would share the receive buffer with the first.
     if (!ClaimListener(instance))
         return KEL_RESULT_REFUSED;
-    const int32_t result = StartClaimed(instance, request, args);
-    if (result != KEL_RESULT_DONE)
+    instance.enabled = args.enable;
+    const int32_t result = args.enable != 0 ? OpenAndListen(instance, request, args) : KEL_RESULT_DONE;
+    if (args.enable == 0 || result != KEL_RESULT_DONE)
         ReleaseListener(instance);
     return result;
 }

@@ -23,6 +23,12 @@ TEST(ChannelStart, DisabledChannelIsDoneAndTouchesNothingElse) {
     EXPECT_EQ(Call(KEL_OP_START, instance.get(), &args, 3), KEL_RESULT_DONE);
     EXPECT_EQ(ReadAddress(instance, "321"), 0x02) << "the image is not cleared";
     EXPECT_TRUE(log.Lines().empty());
+
+    args = StartRecord("NUL", 1);
+    ASSERT_EQ(Call(KEL_OP_START, instance.get(), &args, 3), KEL_RESULT_DONE) << "nothing holds the instance";
+    ASSERT_EQ(Driver().stopClient("KelNF No_03"), 0);
+    ASSERT_EQ(Driver().waitRemoved("KelNF No_03", 20000), 0);
+    EXPECT_EQ(Call(KEL_OP_CLOSE_PORT, instance.get(), nullptr), KEL_RESULT_DONE);
 }
 
 TEST(ChannelStart, PortThatCannotBeOpenedFailsWithItsLogLine) {
@@ -41,7 +47,8 @@ TEST(ChannelStart, UnterminatedPortNameIsRefusedWithoutReadingPastTheRecord) {
     StartArgs args = StartRecord("", 1);
     std::memcpy(args.portName, "ABCDEFGHIJKL", 12); // no zero byte in the field
     EXPECT_EQ(Call(KEL_OP_START, instance.get(), &args), KEL_RESULT_FAILED);
-    EXPECT_EQ(log.Lines(), std::vector<std::string>{"32 KELNF Fire Alarm System : Fail to open ABCDEFGHIJKL"});
+    EXPECT_EQ(log.Lines(),
+              std::vector<std::string>{"32 KELNF Fire Alarm System : Fail to open ABCDEFGHIJKL"});
 }
 
 // True if nobody holds the line: a second user could take it now.
@@ -69,7 +76,8 @@ TEST(ChannelStart, LineSettingsTheLineCannotTakeFailTheOpen) {
         StartArgs args = StartRecord(pty.portName().c_str(), 1);
         args.line = line;
         EXPECT_EQ(Call(KEL_OP_START, instance.get(), &args, 3), KEL_RESULT_FAILED);
-        EXPECT_EQ(log.Lines(), std::vector<std::string>{"32 KELNF Fire Alarm System : Fail to open " + pty.portName()});
+        EXPECT_EQ(log.Lines(),
+                  std::vector<std::string>{"32 KELNF Fire Alarm System : Fail to open " + pty.portName()});
         EXPECT_EQ(ReadAddress(instance, "321"), 0x02) << "a failed start leaves the image";
         EXPECT_TRUE(LineIsFree(pty.path())) << "a failed open holds no device";
     }
