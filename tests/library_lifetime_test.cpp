@@ -2,10 +2,11 @@
 // then. A host that unloads both libraries at that point must not pull the code from under it,
 // and the host library's default log sink must fit the thread's small stack.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -17,13 +18,16 @@
 
 namespace {
 
-std::string ContentOf(std::FILE *file) {
+// Reads at explicit offsets: the descriptor's own offset is shared with stderr's writes.
+std::string ContentOf(int descriptor) {
     std::string content;
     char buffer[512];
-    std::rewind(file);
-    while (std::size_t got = std::fread(buffer, 1, sizeof buffer, file))
-        content.append(buffer, got);
-    return content;
+    while (true) {
+        const ssize_t got = pread(descriptor, buffer, sizeof buffer, static_cast<off_t>(content.size()));
+        if (got <= 0)
+            return content;
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
 }
 
 template <typename Function> Function Symbol(void *library, const char *name) {
@@ -31,9 +35,13 @@ template <typename Function> Function Symbol(void *library, const char *name) {
 }
 
 [[noreturn]] void UnloadWhileTheListenerEnds() {
-    std::FILE *logFile = std::tmpfile();
-    if (logFile == nullptr || dup2(fileno(logFile), STDERR_FILENO) < 0)
+    // Append mode: every line lands at the end, whatever the reader does.
+    char logPath[] = "/tmp/kelnf-lifetime-XXXXXX";
+    const int logFile = mkstemp(logPath);
+    const int appender = logFile < 0 ? -1 : open(logPath, O_WRONLY | O_APPEND);
+    if (appender < 0 || dup2(appender, STDERR_FILENO) < 0)
         _exit(10);
+    unlink(logPath);
     void *driver = dlopen(KELNF_DRIVER_PATH, RTLD_NOW | RTLD_LOCAL);
     void *orbkit = dlopen(KELNF_ORBKIT_PATH, RTLD_NOW | RTLD_LOCAL);
     if (driver == nullptr || orbkit == nullptr)
