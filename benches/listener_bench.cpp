@@ -6,33 +6,31 @@
 
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
+#include <memory>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "host/driver_instance.h"
 #include "orbkit.h"
+#include "support/panel_frames.h"
+#include "support/pseudo_terminal.h"
 
 namespace {
 
 using namespace kelnf;
+using kelnf::test::PseudoTerminal;
+using kelnf::testing::PanelRecord;
 
 // A channel started on a pseudo-terminal, its receive thread past its first pause.
 struct RunningChannel {
-    int master = -1, slave = -1;
+    PseudoTerminal line;
     std::unique_ptr<DriverInstance> instance = std::make_unique<DriverInstance>();
     bool started = false;
 
     explicit RunningChannel(unsigned tickMs) {
         OrbKitSetTick(tickMs);
-        char name[64];
-        openpty(&master, &slave, name, nullptr, nullptr);
         StartArgs args{};
-        std::string port = std::string(name).substr(5);
-        std::memcpy(args.portName, port.c_str(), port.size() + 1);
+        std::memcpy(args.portName, line.portName().c_str(), line.portName().size() + 1);
         args.enable = 1;
         args.readTimeout = 10;
         args.line = {9600, 8, 0, 0};
@@ -47,25 +45,9 @@ struct RunningChannel {
             DriverRequest request{instance.get(), KEL_OP_CLOSE_PORT, 1, 0, nullptr};
             KelMain(&request);
         }
-        close(master);
-        close(slave);
         OrbKitSetTick(5);
     }
 };
-
-bool ReadExactly(int fd, char *buffer, std::size_t count) {
-    std::size_t got = 0;
-    while (got < count) {
-        pollfd wait = {fd, POLLIN, 0};
-        if (poll(&wait, 1, 5000) <= 0)
-            return false;
-        ssize_t n = read(fd, buffer + got, count - got);
-        if (n <= 0)
-            return false;
-        got += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 void BM_PollAnswered(benchmark::State &state) {
     RunningChannel channel(static_cast<unsigned>(state.range(0)));
@@ -73,10 +55,10 @@ void BM_PollAnswered(benchmark::State &state) {
         state.SkipWithError("start failed");
         return;
     }
-    const char poll = 0x05;
-    char answer[2];
+    const std::string poll(1, kelnf::testing::kPoll);
     for (auto _ : state) {
-        if (write(channel.master, &poll, 1) != 1 || !ReadExactly(channel.master, answer, 2)) {
+        channel.line.Send(poll);
+        if (channel.line.Receive(2).size() != 2) {
             state.SkipWithError("no answer");
             break;
         }
@@ -84,29 +66,19 @@ void BM_PollAnswered(benchmark::State &state) {
 }
 BENCHMARK(BM_PollAnswered)->Arg(5)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-std::string Record(const char *keyword) {
-    std::string record(86, ' ');
-    record[0] = 0x1B;
-    record.replace(4, 6, keyword);
-    record.replace(81, 3, "123");
-    return record;
-}
-
 void BM_RecordReachesImage(benchmark::State &state) {
     RunningChannel channel(static_cast<unsigned>(state.range(0)));
     if (!channel.started) {
         state.SkipWithError("start failed");
         return;
     }
-    const std::string alarm = Record("ALARM:"), clear = Record("CLR AL");
+    const std::string alarm = PanelRecord().Keyword("ALARM:").Number("123").bytes();
+    const std::string clear = PanelRecord().Keyword("CLR AL").Number("123").bytes();
     bool set = false;
     for (auto _ : state) {
         set = !set;
         const std::string &record = set ? alarm : clear;
-        if (write(channel.master, record.data(), record.size()) != static_cast<ssize_t>(record.size())) {
-            state.SkipWithError("write failed");
-            break;
-        }
+        channel.line.Send(record);
         const uint16_t wanted = set ? kPointAlarm : 0;
         while (PointRead(channel.instance->image, 123) != wanted)
             std::this_thread::yield();

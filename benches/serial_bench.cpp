@@ -5,46 +5,31 @@
 
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
-#include <pty.h>
+#include <memory>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "host/driver_instance.h"
 #include "panel/panel_commands.h"
 #include "serial/port_access.h"
+#include "support/pseudo_terminal.h"
 
 namespace {
 
 using namespace kelnf;
 
 struct Line {
-    int master = -1, slave = -1;
+    kelnf::test::PseudoTerminal pty;
     PortSettings settings{};
     Line() {
-        char name[64];
-        openpty(&master, &slave, name, nullptr, nullptr);
-        std::string port = std::string(name).substr(5);
-        std::memcpy(settings.name, port.c_str(), port.size() + 1);
+        std::memcpy(settings.name, pty.portName().c_str(), pty.portName().size() + 1);
         settings.line = {9600, 8, 0, 0};
         settings.controlFlags = kControlFlagsLinesOff;
     }
-    ~Line() {
-        close(master);
-        close(slave);
-    }
 };
-
-void DrainMaster(int master) {
-    char sink[256];
-    while (read(master, sink, sizeof sink) > 0) {
-    }
-}
 
 void BM_SendCommandOnQuietLine(benchmark::State &state) {
     Line line;
-    fcntl(line.master, F_SETFL, O_NONBLOCK);
     auto instance = std::make_unique<DriverInstance>();
     PortHandle handle = nullptr;
     if (PortOpen(line.settings, &handle) != kPortOk) {
@@ -55,7 +40,7 @@ void BM_SendCommandOnQuietLine(benchmark::State &state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(SendPanelCommand(*instance, PanelCommand::PollReply));
         state.PauseTiming();
-        DrainMaster(line.master);
+        line.pty.Drain(std::chrono::milliseconds(0));
         state.ResumeTiming();
     }
     PortClose(handle);
@@ -73,8 +58,7 @@ void BM_ReadWaitingRecord(benchmark::State &state) {
     uint8_t buffer[85];
     for (auto _ : state) {
         state.PauseTiming();
-        if (write(line.master, record.data(), record.size()) != 85)
-            state.SkipWithError("write failed");
+        line.pty.Send(record);
         state.ResumeTiming();
         benchmark::DoNotOptimize(PortRead(handle, buffer, sizeof buffer, nullptr));
     }
